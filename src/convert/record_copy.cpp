@@ -1,0 +1,159 @@
+#include "record_copy.h"
+
+#include <cinttypes>
+#include <cstddef>
+#include <cstring>
+
+#include "platform/platform.h"
+#include "spinner.h"
+
+namespace recslice {
+namespace {
+
+// One read asks for this much of the source.
+constexpr std::size_t ReadSize = 128 * 1024;
+// The longest frame: "57000,", the record, CR LF.
+constexpr std::size_t MaxFrameSize = 6 + static_cast<std::size_t>(MaxRecordSize) + 2;
+// Complete frames are written once this much has gathered.
+constexpr std::size_t WriteSize = 256 * 1024;
+constexpr unsigned char EndOfFileMark = 0x1A;
+
+unsigned char source_block[ReadSize];
+// Complete frames waiting to be written, then the frame being filled.
+unsigned char frames[WriteSize + MaxFrameSize];
+
+// The destination's side of the copy: frames[0, held) are complete frames
+// not yet written.
+struct Output {
+    std::FILE *dest;
+    std::size_t held;
+    bool failed;
+};
+
+bool write_held(Output &out)
+{
+    if (out.held != 0 && !out.failed &&
+        std::fwrite(frames, 1, out.held, out.dest) != out.held)
+        out.failed = true;
+    out.held = 0;
+    return !out.failed;
+}
+
+// A write that failed may have left part of a frame behind: cut the file
+// back to the last whole frame, so it holds only complete records.
+void drop_partial_frame(std::FILE *dest, std::size_t frame)
+{
+    std::uint64_t size = 0;
+    if (regular_file_size(dest, size) && size % frame != 0)
+        (void)truncate_file(dest, size - size % frame);
+}
+
+const char *message_for(CopyStatus status)
+{
+    switch (status) {
+    case CopyStatus::header_short:
+        return "Error reading data file header.\r\n";
+    case CopyStatus::read_failed:
+        return "Error reading data file.\r\n";
+    case CopyStatus::write_failed:
+        return "Error writing destination file.\r\n";
+    case CopyStatus::summary_failed:
+        return "Error writing summary.\r\n";
+    case CopyStatus::completed:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumBytes,
+                        std::int32_t HeaderSize, Console console)
+{
+    spin_to(console.err);
+    // Frames gather in our own buffer and go out whole, so the stream holds
+    // no part of a frame that a later flush could still write.
+    std::setvbuf(dest, nullptr, _IONBF, 0);
+
+    const std::size_t record = static_cast<std::size_t>(NumBytes);
+    char prefix[16];
+    const std::size_t prefix_len =
+        static_cast<std::size_t>(std::snprintf(prefix, sizeof prefix, "%d,", NumBytes));
+    const std::size_t frame = prefix_len + record + 2;
+
+    // The header may be far longer than a block, so it is dropped as it streams by.
+    std::uint64_t skip = HeaderSize > 0 ? static_cast<std::uint64_t>(HeaderSize) : 0;
+    std::size_t filled = 0; // bytes of the record being filled
+    std::uint64_t count = 0;
+    Output out = {dest, 0, false};
+    CopyStatus status = CopyStatus::completed;
+
+    while (status == CopyStatus::completed) {
+        spin_flush();
+        const std::int64_t got = read_some(source, source_block, ReadSize);
+        if (got <= 0) {
+            if (skip > 0)
+                status = CopyStatus::header_short;
+            else if (got < 0 || filled > 0)
+                status = CopyStatus::read_failed;
+            break;
+        }
+        const unsigned char *p = source_block;
+        const unsigned char *const end = p + got;
+        if (skip > 0) {
+            const std::uint64_t dropped = skip < static_cast<std::uint64_t>(got)
+                                              ? skip
+                                              : static_cast<std::uint64_t>(got);
+            p += dropped;
+            skip -= dropped;
+        }
+        while (p < end) {
+            if (filled == 0) {
+                if (out.held + frame > sizeof frames && !write_held(out)) {
+                    status = CopyStatus::write_failed;
+                    break;
+                }
+                spin_progress();
+                std::memcpy(frames + out.held, prefix, prefix_len);
+            }
+            const std::size_t left = static_cast<std::size_t>(end - p);
+            const std::size_t take = record - filled < left ? record - filled : left;
+            std::memcpy(frames + out.held + prefix_len + filled, p, take);
+            p += take;
+            filled += take;
+            if (filled == record) {
+                std::memcpy(frames + out.held + prefix_len + record, "\r\n", 2);
+                out.held += frame;
+                ++count;
+                filled = 0;
+            }
+        }
+    }
+
+    if (status == CopyStatus::completed) {
+        if (out.held + 1 > sizeof frames)
+            (void)write_held(out);
+        frames[out.held++] = EndOfFileMark;
+    }
+    // Whatever happened, the complete frames gathered so far belong in the file.
+    if (!write_held(out) && status == CopyStatus::completed)
+        status = CopyStatus::write_failed;
+    if (out.failed)
+        drop_partial_frame(dest, frame);
+
+    (void)std::fclose(source);
+    if (std::fclose(dest) != 0 && status == CopyStatus::completed)
+        status = CopyStatus::write_failed;
+
+    spin_flush();
+    if (status == CopyStatus::completed) {
+        std::fprintf(console.out, "Completed.  Copied %" PRIu64 " Lines.\r\n", count);
+        if (std::fflush(console.out) != 0 || std::ferror(console.out))
+            status = CopyStatus::summary_failed;
+    }
+    if (status != CopyStatus::completed)
+        std::fputs(message_for(status), console.err);
+    return status;
+}
+
+} // namespace recslice

@@ -1,0 +1,37 @@
+#ifndef RECSLICE_RECORD_COPY_H
+#define RECSLICE_RECORD_COPY_H
+
+#include <cstdint>
+#include <cstdio>
+
+namespace recslice {
+
+// The largest record the tool converts.
+constexpr std::int32_t MaxRecordSize = 57000;
+
+enum class CopyStatus {
+    completed,      // every record written, 0x1A ended the file, summary printed
+    header_short,   // the source ended, or failed, inside the header
+    read_failed,    // the source ended inside a record, or failed
+    write_failed,   // the destination could not be written or closed
+    summary_failed, // the conversion completed but the summary could not be written
+};
+
+// Where the summary and the messages go: stdout and stderr in the tool.
+struct Console {
+    std::FILE *out;
+    std::FILE *err;
+};
+
+// Skips HeaderSize bytes of source, then writes each NumBytes-byte record
+// to dest as "<NumBytes>,<bytes>\r\n" and ends dest with 0x1A. Reports a
+// failure with one message on console.err, or the record count on
+// console.out. Closes both streams whatever happens; on failure dest keeps
+// the complete records before it and nothing more. NumBytes must lie in
+// 1..MaxRecordSize, and dest must not have been written yet.
+CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumBytes,
+                        std::int32_t HeaderSize, Console console = {stdout, stderr});
+
+} // namespace recslice
+
+#endif

@@ -1,0 +1,134 @@
+#include "platform.h"
+
+#ifdef _WIN32
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <windows.h>
+
+namespace recslice {
+
+std::int64_t read_some(std::FILE *stream, void *buffer, std::size_t size)
+{
+    int fd = _fileno(stream);
+    if (fd < 0) {
+        std::size_t got = std::fread(buffer, 1, size, stream);
+        return got == 0 && std::ferror(stream) ? -1 : static_cast<std::int64_t>(got);
+    }
+    // _read takes an unsigned int count; the tool never asks for more.
+    int got = _read(fd, buffer, static_cast<unsigned>(size));
+    return got;
+}
+
+namespace {
+
+bool identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION &info)
+{
+    return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(handle, &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+} // namespace
+
+bool same_file(std::FILE *stream, const char *path)
+{
+    BY_HANDLE_FILE_INFORMATION src;
+    if (!identity(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream))), src))
+        return false;
+    // Asking for no access rights opens even a file another program holds.
+    HANDLE dest = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (dest == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION dst;
+    bool same = identity(dest, dst) && src.dwVolumeSerialNumber == dst.dwVolumeSerialNumber &&
+                src.nFileIndexHigh == dst.nFileIndexHigh && src.nFileIndexLow == dst.nFileIndexLow;
+    CloseHandle(dest);
+    return same;
+}
+
+bool regular_file_size(std::FILE *stream, std::uint64_t &size)
+{
+    struct _stati64 st;
+    int fd = _fileno(stream);
+    if (fd < 0 || _fstati64(fd, &st) != 0 || !(st.st_mode & _S_IFREG))
+        return false;
+    size = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool truncate_file(std::FILE *stream, std::uint64_t size)
+{
+    int fd = _fileno(stream);
+    return fd >= 0 && _chsize_s(fd, static_cast<__int64>(size)) == 0;
+}
+
+void guard_std_streams()
+{
+    // The C runtime keeps descriptors 0 to 2 for the console streams, so a
+    // file the tool opens cannot take their place.
+}
+
+} // namespace recslice
+
+#else
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace recslice {
+
+std::int64_t read_some(std::FILE *stream, void *buffer, std::size_t size)
+{
+    int fd = fileno(stream);
+    if (fd < 0) {
+        std::size_t got = std::fread(buffer, 1, size, stream);
+        return got == 0 && std::ferror(stream) ? -1 : static_cast<std::int64_t>(got);
+    }
+    for (;;) {
+        ssize_t got = read(fd, buffer, size);
+        if (got >= 0 || errno != EINTR)
+            return got;
+    }
+}
+
+bool same_file(std::FILE *stream, const char *path)
+{
+    struct stat src, dst;
+    return fstat(fileno(stream), &src) == 0 && S_ISREG(src.st_mode) && stat(path, &dst) == 0 &&
+           src.st_dev == dst.st_dev && src.st_ino == dst.st_ino;
+}
+
+bool regular_file_size(std::FILE *stream, std::uint64_t &size)
+{
+    struct stat st;
+    int fd = fileno(stream);
+    if (fd < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    size = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool truncate_file(std::FILE *stream, std::uint64_t size)
+{
+    int fd = fileno(stream);
+    return fd >= 0 && ftruncate(fd, static_cast<off_t>(size)) == 0;
+}
+
+void guard_std_streams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (fcntl(fd, F_GETFD) == -1 && errno == EBADF)
+            // open returns the lowest free descriptor, which is this one.
+            (void)open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+}
+
+} // namespace recslice
+
+#endif

@@ -1,0 +1,238 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "convert/record_copy.h"
+#include "convert/spinner.h"
+
+using recslice::CopyStatus;
+
+namespace {
+
+using namespace std::string_literals;
+
+std::string temp_path(const std::string &name)
+{
+    const testing::TestInfo *info = testing::UnitTest::GetInstance()->current_test_info();
+    std::string id = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char &c : id)
+        if (c == '/')
+            c = '_';
+    return testing::TempDir() + "recslice_" + id + "_" + name;
+}
+
+void write_file(const std::string &path, const std::string &bytes)
+{
+    std::FILE *f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    ASSERT_EQ(std::fclose(f), 0);
+}
+
+std::string read_file(const std::string &path)
+{
+    std::string bytes;
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return "<missing>";
+    char block[4096];
+    std::size_t got;
+    while ((got = std::fread(block, 1, sizeof block, f)) > 0)
+        bytes.append(block, got);
+    std::fclose(f);
+    return bytes;
+}
+
+bool ends_with(const std::string &text, const std::string &end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string frame(const std::string &record)
+{
+    return std::to_string(record.size()) + "," + record + "\r\n";
+}
+
+struct Outcome {
+    CopyStatus status;
+    std::string dest, out, err;
+};
+
+// Runs one conversion over files, with the console captured in files too.
+// dest_path lets a case aim the destination at a device.
+Outcome convert(const std::string &source, int NumBytes, int HeaderSize,
+            const std::string &source_path = "", const std::string &dest_path = "")
+{
+    const std::string src = source_path.empty() ? temp_path("src") : source_path;
+    const std::string dst = dest_path.empty() ? temp_path("dst") : dest_path;
+    if (source_path.empty())
+        write_file(src, source);
+    const std::string out = temp_path("out"), err = temp_path("err");
+    std::FILE *in = std::fopen(src.c_str(), "rb");
+    std::FILE *to = std::fopen(dst.c_str(), "wb");
+    std::FILE *con_out = std::fopen(out.c_str(), "wb");
+    std::FILE *con_err = std::fopen(err.c_str(), "wb");
+    if (!in || !to || !con_out || !con_err)
+        ADD_FAILURE() << "cannot open the test's files";
+    // Each case starts the mark from its first glyph, as a fresh process does.
+    recslice::spinner.step = 0;
+    Outcome run;
+    run.status = recslice::copy_records(in, to, NumBytes, HeaderSize, {con_out, con_err});
+    recslice::spin_to(stderr);
+    std::fclose(con_out);
+    std::fclose(con_err);
+    run.dest = dest_path.empty() ? read_file(dst) : "";
+    run.out = read_file(out);
+    run.err = read_file(err);
+    return run;
+}
+
+struct Case {
+    const char *name;
+    std::string source;
+    int NumBytes;
+    int HeaderSize;
+    CopyStatus status;
+    std::string dest, out, err;
+};
+
+class Conversion : public testing::TestWithParam<Case> {};
+
+TEST_P(Conversion, WritesExactBytes)
+{
+    const Case &c = GetParam();
+    const Outcome run = convert(c.source, c.NumBytes, c.HeaderSize);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.dest, c.dest);
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+}
+
+const std::string lines(int n)
+{
+    return "Completed.  Copied " + std::to_string(n) + " Lines.\r\n";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Conversion,
+    testing::Values(
+        Case{"FifteenByteExample", "abcdef", 3, 0, CopyStatus::completed,
+             "3,abc\r\n3,def\r\n\x1a", lines(2), "-\b\\\b"},
+        Case{"HeaderSkipped", "HDRabcdef", 3, 3, CopyStatus::completed,
+             "3,abc\r\n3,def\r\n\x1a", lines(2), "-\b\\\b"},
+        Case{"EmptySource", "", 3, 0, CopyStatus::completed, "\x1a", lines(0), ""},
+        Case{"SourceIsOnlyHeader", "HDR", 3, 3, CopyStatus::completed, "\x1a", lines(0), ""},
+        Case{"NegativeHeaderSkipsNothing", "abc", 3, -5, CopyStatus::completed,
+             "3,abc\r\n\x1a", lines(1), "-\b"},
+        Case{"OneBytePastBoundary", "abcdefg", 3, 0, CopyStatus::read_failed,
+             "3,abc\r\n3,def\r\n", "", "-\b\\\b|\bError reading data file.\r\n"},
+        Case{"RecordCutShort", "abcde", 3, 0, CopyStatus::read_failed, "3,abc\r\n", "",
+             "-\b\\\bError reading data file.\r\n"},
+        Case{"HeaderLongerThanSource", "abc", 3, 5, CopyStatus::header_short, "", "",
+             "Error reading data file header.\r\n"},
+        Case{"HeaderEmptySource", "", 1, 1, CopyStatus::header_short, "", "",
+             "Error reading data file header.\r\n"},
+        Case{"FrameBytesInsideRecords", "\r\n\x1a,"s, 1, 0, CopyStatus::completed,
+             "1,\r\r\n1,\n\r\n1,\x1a\r\n1,,\r\n\x1a", lines(4), "-\b\\\b|\b/\b"},
+        Case{"NulBytesCopied", "\0\0\0\0"s, 2, 0, CopyStatus::completed,
+             "2,\0\0\r\n2,\0\0\r\n\x1a"s, lines(2), "-\b\\\b"},
+        Case{"GlyphsCycle", "abcde", 1, 0, CopyStatus::completed,
+             "1,a\r\n1,b\r\n1,c\r\n1,d\r\n1,e\r\n\x1a", lines(5), "-\b\\\b|\b/\b-\b"}),
+    [](const testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+// Sources far larger than the tool's blocks: records and the header straddle
+// reads and writes, and the mark keeps cycling.
+struct Large {
+    const char *name;
+    int NumBytes;
+    int HeaderSize;
+    int records;
+};
+
+class LargeSource : public testing::TestWithParam<Large> {};
+
+TEST_P(LargeSource, MatchesFramedRecords)
+{
+    const Large &c = GetParam();
+    std::string source(static_cast<std::size_t>(c.HeaderSize), 'H');
+    std::string dest, err;
+    for (int i = 0; i < c.records; ++i) {
+        std::string record(static_cast<std::size_t>(c.NumBytes), '\0');
+        for (std::size_t j = 0; j < record.size(); ++j)
+            record[j] = static_cast<char>((i * 31 + static_cast<int>(j) * 7) & 0xff);
+        source += record;
+        dest += frame(record);
+        err += recslice::SpinGlyphs[i % 4];
+        err += '\b';
+    }
+    const Outcome run = convert(source, c.NumBytes, c.HeaderSize);
+    EXPECT_EQ(run.status, CopyStatus::completed);
+    EXPECT_TRUE(run.dest == dest + "\x1a") << "destination differs, " << run.dest.size()
+                                            << " bytes against " << dest.size() + 1;
+    EXPECT_EQ(run.out, lines(c.records));
+    EXPECT_TRUE(run.err == err) << "spinner output differs";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LargeSource,
+    testing::Values(
+        Large{"MaxRecords", recslice::MaxRecordSize, 5, 9},
+        Large{"HeaderBeyondEveryBuffer", 10, 300000, 3},
+        Large{"ManySmallRecords", 3, 0, 200000},
+        Large{"OddSizeRecords", 4093, 17, 150}),
+    [](const testing::TestParamInfo<Large> &info) { return std::string(info.param.name); });
+
+TEST(CopyFailure, UnreadableSourceIsAnErrorNotAnEmptyFile)
+{
+    const std::string dir = testing::TempDir();
+    const std::string dst = temp_path("dst");
+    std::FILE *in = std::fopen(dir.c_str(), "rb");
+    if (!in)
+        GTEST_SKIP() << "this platform does not open a folder as a file";
+    std::fclose(in);
+    Outcome run = convert("", 4, 0, dir);
+    EXPECT_EQ(run.status, CopyStatus::read_failed);
+    EXPECT_EQ(run.dest, "");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "Error reading data file.\r\n");
+
+    run = convert("", 4, 2, dir);
+    EXPECT_EQ(run.status, CopyStatus::header_short);
+    EXPECT_EQ(run.err, "Error reading data file header.\r\n");
+}
+
+TEST(CopyFailure, FullDiskIsNeverASuccess)
+{
+    std::FILE *probe = std::fopen("/dev/full", "wb");
+    if (!probe)
+        GTEST_SKIP() << "no /dev/full here";
+    std::fclose(probe);
+    for (const std::string &source : {""s, "abcdef"s, std::string(1 << 20, 'x')}) {
+        const Outcome run = convert(source, 3, 0, "", "/dev/full");
+        EXPECT_EQ(run.status, CopyStatus::write_failed) << source.size() << " bytes";
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(ends_with(run.err, "Error writing destination file.\r\n")) << run.err.size();
+    }
+}
+
+TEST(CopyFailure, SummaryThatCannotBeWrittenFails)
+{
+    const std::string src = temp_path("src"), dst = temp_path("dst");
+    write_file(src, "abc");
+    std::FILE *full = std::fopen("/dev/full", "wb");
+    if (!full)
+        GTEST_SKIP() << "no /dev/full here";
+    const std::string err = temp_path("err");
+    std::FILE *con_err = std::fopen(err.c_str(), "wb");
+    recslice::spinner.step = 0;
+    const CopyStatus status = recslice::copy_records(std::fopen(src.c_str(), "rb"),
+                                                     std::fopen(dst.c_str(), "wb"), 3, 0,
+                                                     {full, con_err});
+    recslice::spin_to(stderr);
+    std::fclose(full);
+    std::fclose(con_err);
+    EXPECT_EQ(status, CopyStatus::summary_failed);
+    EXPECT_EQ(read_file(dst), "3,abc\r\n\x1a");
+    EXPECT_EQ(read_file(err), "-\bError writing summary.\r\n");
+}
+
+} // namespace
