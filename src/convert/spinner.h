@@ -15,34 +15,24 @@ namespace recslice {
 constexpr char SpinGlyphs[] = "-\\|/";
 constexpr std::size_t SpinBufferSize = 64 * 1024;
 
-static_assert(SpinBufferSize % 2 == 0, "steps are queued in pairs");
-
 struct SpinState {
-    std::FILE *console;
-    std::int8_t step;
+    std::FILE *console; // null until spin_to: standard error
+    std::int8_t step;   // the glyph the next step draws, 0 to 3
     std::size_t pending;
     char queued[SpinBufferSize];
 };
 
+// The spinner's state lives for the whole process.
 extern SpinState spinner;
+
+// Draws the next steps of the mark, one per record about to be read.
+void spin_progress(std::size_t steps = 1);
 
 // Writes the queued steps to the console stream.
 void spin_flush();
 
 // Sends later steps to console instead of standard error.
 void spin_to(std::FILE *console);
-
-// Draws the next step of the mark.
-inline void spin_progress()
-{
-    if (spinner.pending == SpinBufferSize)
-        spin_flush();
-    spinner.queued[spinner.pending] = SpinGlyphs[spinner.step];
-    spinner.queued[spinner.pending + 1] = '\b';
-    spinner.pending += 2;
-    if (++spinner.step > 3)
-        spinner.step = 0;
-}
 
 } // namespace recslice
 
