@@ -58,8 +58,7 @@ struct Output {
 
 bool write_held(Output &out)
 {
-    if (out.held != 0 && !out.failed &&
-        std::fwrite(frames, 1, out.held, out.dest) != out.held)
+    if (out.held != 0 && !out.failed && !write_all(out.dest, frames, out.held))
         out.failed = true;
     out.held = 0;
     return !out.failed;
@@ -97,9 +96,6 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
                         std::int32_t HeaderSize, Console console)
 {
     spin_to(console.err);
-    // Frames gather in our own buffer and go out whole, so the stream holds
-    // no part of a frame that a later flush could still write.
-    std::setvbuf(dest, nullptr, _IONBF, 0);
 
     FrameShape shape = {{}, 0, static_cast<std::size_t>(NumBytes)};
     shape.prefix_len =

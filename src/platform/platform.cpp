@@ -22,6 +22,22 @@ std::int64_t read_some(std::FILE *stream, void *buffer, std::size_t size)
     return got;
 }
 
+bool write_all(std::FILE *stream, const void *data, std::size_t size)
+{
+    int fd = _fileno(stream);
+    if (fd < 0)
+        return std::fwrite(data, 1, size, stream) == size;
+    const char *at = static_cast<const char *>(data);
+    while (size > 0) {
+        int put = _write(fd, at, static_cast<unsigned>(size));
+        if (put <= 0)
+            return false;
+        at += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
 namespace {
 
 bool identity(HANDLE handle, BY_HANDLE_FILE_INFORMATION &info)
@@ -95,6 +111,24 @@ std::int64_t read_some(std::FILE *stream, void *buffer, std::size_t size)
         if (got >= 0 || errno != EINTR)
             return got;
     }
+}
+
+bool write_all(std::FILE *stream, const void *data, std::size_t size)
+{
+    int fd = fileno(stream);
+    if (fd < 0)
+        return std::fwrite(data, 1, size, stream) == size;
+    const char *at = static_cast<const char *>(data);
+    while (size > 0) {
+        ssize_t put = write(fd, at, size);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0)
+            return false;
+        at += put;
+        size -= static_cast<std::size_t>(put);
+    }
+    return true;
 }
 
 bool same_file(std::FILE *stream, const char *path)

@@ -18,6 +18,11 @@ namespace recslice {
 // streams) are read with fread.
 std::int64_t read_some(std::FILE *stream, void *buffer, std::size_t size);
 
+// Writes all size bytes to the stream, straight to its descriptor where it
+// has one, so the stream itself never holds part of what was written.
+// False on a write error.
+bool write_all(std::FILE *stream, const void *data, std::size_t size);
+
 // True when path names the same regular file as the open stream, whatever
 // the spelling, hard link or symlink. Devices and pipes never match, so
 // pairs such as /dev/null in and out still work.
