@@ -51,9 +51,9 @@ t_posix devices_in_and_out 0 '/dev/null /dev/null 1 0' - "$(lines 0)" "$(setting
 # --- the destination is the source: refused before anything is truncated
 t same_name 1 'in.bin in.bin 1 0' 'abc' '' "$(settings 0 1)Destination File <in.bin> is the source file.\r\n" -
 t same_file_other_spelling 1 'in.bin ./in.bin 1 0' 'abc' '' "$(settings 0 1)Destination File <./in.bin> is the source file.\r\n" -
-t_posix same_file_hard_link 1 'in.bin out.unf 1 0' 'abc' '' "$(settings 0 1)$same" abc 'ln in.bin out.unf'
-t_posix same_file_symlink 1 'in.bin out.unf 1 0' 'abc' '' "$(settings 0 1)$same" abc 'ln -s in.bin out.unf'
-t_posix same_file_symlinked_source 1 'link.bin out.unf 1 0' 'abc' '' \
+t same_file_hard_link 1 'in.bin out.unf 1 0' 'abc' '' "$(settings 0 1)$same" abc 'ln in.bin out.unf'
+t same_file_symlink 1 'in.bin out.unf 1 0' 'abc' '' "$(settings 0 1)$same" abc 'ln -s in.bin out.unf'
+t same_file_symlinked_source 1 'link.bin out.unf 1 0' 'abc' '' \
     "$(settings 0 1)Destination File <out.unf> is the source file.\r\n" abc 'ln -s in.bin link.bin; ln in.bin out.unf'
 
 finish

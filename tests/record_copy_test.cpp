@@ -181,6 +181,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, LargeSource,
         Large{"OddSizeRecords", 4093, 17, 150}),
     [](const testing::TestParamInfo<Large> &info) { return std::string(info.param.name); });
 
+TEST(Summary, CountsPast32Bits)
+{
+    const std::string path = temp_path("out");
+    std::FILE *out = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    EXPECT_TRUE(recslice::print_summary(out, 4294967297ULL));
+    EXPECT_TRUE(recslice::print_summary(out, 18446744073709551615ULL));
+    std::fclose(out);
+    EXPECT_EQ(read_file(path), "Completed.  Copied 4294967297 Lines.\r\n"
+                               "Completed.  Copied 18446744073709551615 Lines.\r\n");
+}
+
 TEST(CopyFailure, UnreadableSourceIsAnErrorNotAnEmptyFile)
 {
     const std::string dir = testing::TempDir();

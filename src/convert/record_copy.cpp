@@ -92,6 +92,12 @@ const char *message_for(CopyStatus status)
 
 } // namespace
 
+bool print_summary(std::FILE *out, std::uint64_t lines)
+{
+    std::fprintf(out, "Completed.  Copied %" PRIu64 " Lines.\r\n", lines);
+    return std::fflush(out) == 0 && !std::ferror(out);
+}
+
 CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumBytes,
                         std::int32_t HeaderSize, Console console)
 {
@@ -189,11 +195,8 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
         status = CopyStatus::write_failed;
 
     spin_flush();
-    if (status == CopyStatus::completed) {
-        std::fprintf(console.out, "Completed.  Copied %" PRIu64 " Lines.\r\n", count);
-        if (std::fflush(console.out) != 0 || std::ferror(console.out))
-            status = CopyStatus::summary_failed;
-    }
+    if (status == CopyStatus::completed && !print_summary(console.out, count))
+        status = CopyStatus::summary_failed;
     if (status != CopyStatus::completed)
         std::fputs(message_for(status), console.err);
     return status;

@@ -23,6 +23,10 @@ struct Console {
     std::FILE *err;
 };
 
+// Writes "Completed.  Copied <lines> Lines.\r\n" to out, the count in full
+// 64 bits on every platform. False if out could not take it.
+bool print_summary(std::FILE *out, std::uint64_t lines);
+
 // Skips HeaderSize bytes of source, then writes each NumBytes-byte record
 // to dest as "<NumBytes>,<bytes>\r\n" and ends dest with 0x1A. Reports a
 // failure with one message on console.err, or the record count on
