@@ -136,13 +136,14 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
             skip -= dropped;
         }
         while (p < end) {
+            // A new frame needs room for all of it.
+            if (filled == 0 && out.held + frame > FramesSize && !write_held(out)) {
+                status = CopyStatus::write_failed;
+                break;
+            }
             if (filled == 0 && static_cast<std::size_t>(end - p) >= record) {
                 // Whole records lie in the block: the common case, framed
                 // in one run as far as the buffer has room.
-                if (out.held + frame > FramesSize && !write_held(out)) {
-                    status = CopyStatus::write_failed;
-                    break;
-                }
                 std::size_t run = static_cast<std::size_t>(end - p) / record;
                 if (run > (FramesSize - out.held) / frame)
                     run = (FramesSize - out.held) / frame;
@@ -157,10 +158,6 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
             }
             // The record straddles blocks: gather it piece by piece.
             if (filled == 0) {
-                if (out.held + frame > FramesSize && !write_held(out)) {
-                    status = CopyStatus::write_failed;
-                    break;
-                }
                 spin_progress();
                 std::memcpy(frames + out.held, shape.prefix, shape.prefix_len);
             }
