@@ -13,9 +13,9 @@ work=$(mktemp -d)
 session=recslice-terminal-$$
 trap 'tmux kill-session -t "$session" 2>/dev/null; rm -rf "$work"' EXIT
 
-# Twelve 10-byte records, one every quarter second: about three seconds.
+# Twenty 10-byte records, one every quarter second: about five seconds.
 cat >"$work/trickle.sh" <<SH
-for i in 1 2 3 4 5 6 7 8 9 10 11 12; do printf 0123456789; sleep 0.25; done |
+for i in \$(seq 20); do printf 0123456789; sleep 0.25; done |
     "$tool" /dev/stdin "$work/out.unf" 10 0
 echo "exit \$?" >"$work/status"
 sleep 60
@@ -29,15 +29,20 @@ fail() {
     exit 1
 }
 
-sleep 1.5
-[ -e "$work/status" ] && fail "the run ended before the pipe did"
-mid=$(pane)
+# Mid-run: once the pipe has delivered a record or two, a glyph stands on
+# line 3 while the tool waits for more.
+glyph=
+for _ in $(seq 40); do
+    sleep 0.1
+    [ -e "$work/status" ] && fail "the run ended before the pipe did"
+    mid=$(pane)
+    case $(sed -n 3p <<<"$mid") in
+    '-' | '\' | '|' | '/') glyph=yes && break ;;
+    esac
+done
+[ -n "$glyph" ] || fail "no glyph on line 3 mid-run"
 [ "$(sed -n 1p <<<"$mid")" = "Skipping 0 Bytes of Header." ] || fail "line 1 mid-run"
 [ "$(sed -n 2p <<<"$mid")" = "Extracting 10 Bytes Per Record." ] || fail "line 2 mid-run"
-case $(sed -n 3p <<<"$mid") in
-'-' | '\' | '|' | '/') ;;
-*) fail "no glyph on line 3 mid-run" ;;
-esac
 
 for _ in $(seq 100); do
     [ -e "$work/status" ] && break
@@ -46,5 +51,5 @@ done
 [ "$(cat "$work/status" 2>/dev/null)" = "exit 0" ] || fail "the run did not end with status 0"
 sleep 0.2
 end=$(pane)
-[ "$(sed -n 3p <<<"$end")" = "Completed.  Copied 12 Lines." ] || fail "line 3 at the end"
+[ "$(sed -n 3p <<<"$end")" = "Completed.  Copied 20 Lines." ] || fail "line 3 at the end"
 echo "passed: glyph mid-run, summary over it at the end"
