@@ -41,9 +41,9 @@ echo "rounds: $rounds, alternating recslice, dd bs=128K, cat"
 echo
 printf '| NumBytes | source | output | recslice s | dd s | cat s | recslice/dd | recslice/cat |\n'
 printf '|---:|---:|---:|---:|---:|---:|---:|---:|\n'
-for spec in 1:20000000 100:300000000 4096:300000000 57000:300000000; do
-    size=${spec%%:*}
-    total=${spec#*:}
+for run in 1:20000000 100:300000000 4096:300000000 57000:300000000; do
+    size=${run%%:*}
+    total=${run#*:}
     head -c $((total / size * size)) /dev/urandom >src.bin
     run_tool "$size"
     : >t_tool
