@@ -59,22 +59,30 @@ struct Outcome {
     std::string dest, out, err;
 };
 
+// Where a conversion reads and writes; an empty path is a fresh temporary
+// file, written with the case's source or read back afterwards. A given
+// path aims the stream at a folder or device instead, and is not read back.
+struct Paths {
+    std::string source, dest, out;
+};
+
 // Runs one conversion over files, with the console captured in files too.
-// dest_path lets a case aim the destination at a device.
-Outcome convert(const std::string &source, int NumBytes, int HeaderSize,
-            const std::string &source_path = "", const std::string &dest_path = "")
+Outcome convert(const std::string &source, int NumBytes, int HeaderSize, const Paths &at = {})
 {
-    const std::string src = source_path.empty() ? temp_path("src") : source_path;
-    const std::string dst = dest_path.empty() ? temp_path("dst") : dest_path;
-    if (source_path.empty())
+    const std::string src = at.source.empty() ? temp_path("src") : at.source;
+    const std::string dst = at.dest.empty() ? temp_path("dst") : at.dest;
+    const std::string out = at.out.empty() ? temp_path("out") : at.out;
+    const std::string err = temp_path("err");
+    if (at.source.empty())
         write_file(src, source);
-    const std::string out = temp_path("out"), err = temp_path("err");
     std::FILE *in = std::fopen(src.c_str(), "rb");
     std::FILE *to = std::fopen(dst.c_str(), "wb");
     std::FILE *con_out = std::fopen(out.c_str(), "wb");
     std::FILE *con_err = std::fopen(err.c_str(), "wb");
-    if (!in || !to || !con_out || !con_err)
+    if (!in || !to || !con_out || !con_err) {
         ADD_FAILURE() << "cannot open the test's files";
+        return {CopyStatus::completed, "<not run>", "", ""};
+    }
     // Each case starts the mark from its first glyph, as a fresh process does.
     recslice::spinner.step = 0;
     Outcome run;
@@ -82,8 +90,8 @@ Outcome convert(const std::string &source, int NumBytes, int HeaderSize,
     recslice::spin_to(stderr);
     std::fclose(con_out);
     std::fclose(con_err);
-    run.dest = dest_path.empty() ? read_file(dst) : "";
-    run.out = read_file(out);
+    run.dest = at.dest.empty() ? read_file(dst) : "";
+    run.out = at.out.empty() ? read_file(out) : "";
     run.err = read_file(err);
     return run;
 }
@@ -193,33 +201,39 @@ TEST(Summary, CountsPast32Bits)
                                "Completed.  Copied 18446744073709551615 Lines.\r\n");
 }
 
+// A device that refuses every write with "no space left".
+bool have_dev_full()
+{
+    std::FILE *probe = std::fopen("/dev/full", "wb");
+    if (probe)
+        std::fclose(probe);
+    return probe != nullptr;
+}
+
 TEST(CopyFailure, UnreadableSourceIsAnErrorNotAnEmptyFile)
 {
     const std::string dir = testing::TempDir();
-    const std::string dst = temp_path("dst");
     std::FILE *in = std::fopen(dir.c_str(), "rb");
     if (!in)
         GTEST_SKIP() << "this platform does not open a folder as a file";
     std::fclose(in);
-    Outcome run = convert("", 4, 0, dir);
+    Outcome run = convert("", 4, 0, {dir, "", ""});
     EXPECT_EQ(run.status, CopyStatus::read_failed);
     EXPECT_EQ(run.dest, "");
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "Error reading data file.\r\n");
 
-    run = convert("", 4, 2, dir);
+    run = convert("", 4, 2, {dir, "", ""});
     EXPECT_EQ(run.status, CopyStatus::header_short);
     EXPECT_EQ(run.err, "Error reading data file header.\r\n");
 }
 
 TEST(CopyFailure, FullDiskIsNeverASuccess)
 {
-    std::FILE *probe = std::fopen("/dev/full", "wb");
-    if (!probe)
+    if (!have_dev_full())
         GTEST_SKIP() << "no /dev/full here";
-    std::fclose(probe);
     for (const std::string &source : {""s, "abcdef"s, std::string(1 << 20, 'x')}) {
-        const Outcome run = convert(source, 3, 0, "", "/dev/full");
+        const Outcome run = convert(source, 3, 0, {"", "/dev/full", ""});
         EXPECT_EQ(run.status, CopyStatus::write_failed) << source.size() << " bytes";
         EXPECT_EQ(run.out, "");
         EXPECT_TRUE(ends_with(run.err, "Error writing destination file.\r\n")) << run.err.size();
@@ -228,23 +242,12 @@ TEST(CopyFailure, FullDiskIsNeverASuccess)
 
 TEST(CopyFailure, SummaryThatCannotBeWrittenFails)
 {
-    const std::string src = temp_path("src"), dst = temp_path("dst");
-    write_file(src, "abc");
-    std::FILE *full = std::fopen("/dev/full", "wb");
-    if (!full)
+    if (!have_dev_full())
         GTEST_SKIP() << "no /dev/full here";
-    const std::string err = temp_path("err");
-    std::FILE *con_err = std::fopen(err.c_str(), "wb");
-    recslice::spinner.step = 0;
-    const CopyStatus status = recslice::copy_records(std::fopen(src.c_str(), "rb"),
-                                                     std::fopen(dst.c_str(), "wb"), 3, 0,
-                                                     {full, con_err});
-    recslice::spin_to(stderr);
-    std::fclose(full);
-    std::fclose(con_err);
-    EXPECT_EQ(status, CopyStatus::summary_failed);
-    EXPECT_EQ(read_file(dst), "3,abc\r\n\x1a");
-    EXPECT_EQ(read_file(err), "-\bError writing summary.\r\n");
+    const Outcome run = convert("abc", 3, 0, {"", "", "/dev/full"});
+    EXPECT_EQ(run.status, CopyStatus::summary_failed);
+    EXPECT_EQ(run.dest, "3,abc\r\n\x1a");
+    EXPECT_EQ(run.err, "-\bError writing summary.\r\n");
 }
 
 } // namespace
