@@ -205,9 +205,10 @@ TEST(Summary, CountsPast32Bits)
 bool have_dev_full()
 {
     std::FILE *probe = std::fopen("/dev/full", "wb");
-    if (probe)
-        std::fclose(probe);
-    return probe != nullptr;
+    if (!probe)
+        return false;
+    std::fclose(probe);
+    return true;
 }
 
 TEST(CopyFailure, UnreadableSourceIsAnErrorNotAnEmptyFile)
