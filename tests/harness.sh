@@ -36,7 +36,7 @@ expect() {
     fi
 }
 
-# Prints where two files part, as hex.
+# Prints the start of both files, byte by byte, to show where they part.
 show_diff() {
     echo "    $1: expected then got:"
     od -An -c "$2" | head -8 | sed 's/^/      /'
@@ -76,13 +76,17 @@ t() {
     cmp -s .want_out .stdout || bad+=(stdout)
     expect .want_err "$err" console
     cmp -s .want_err .stderr || bad+=(stderr)
+    local want_dest=.want_dest
     case $dest in
     -) [ ! -e out.unf ] || bad+=("out.unf exists") ;;
     '*') ;;
-    @*) cmp -s "${dest#@}" out.unf || bad+=(out.unf) ;;
     *)
-        expect .want_dest "$dest" binary
-        cmp -s .want_dest out.unf || bad+=(out.unf)
+        if [ "${dest:0:1}" = @ ]; then
+            want_dest=${dest#@}
+        else
+            expect .want_dest "$dest" binary
+        fi
+        cmp -s "$want_dest" out.unf || bad+=(out.unf)
         ;;
     esac
     [ ! -e .source.orig ] || cmp -s .source.orig in.bin || bad+=("in.bin changed")
@@ -96,8 +100,7 @@ t() {
         case $what in
         stdout) show_diff stdout .want_out .stdout ;;
         stderr) show_diff stderr .want_err .stderr ;;
-        out.unf) [ "${dest:0:1}" = @ ] && show_diff out.unf "${dest#@}" out.unf ||
-            show_diff out.unf .want_dest out.unf ;;
+        out.unf) show_diff out.unf "$want_dest" out.unf ;;
         esac
     done
 }
