@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Throughput and memory of recslice against plain copies of its own output.
 #
-# usage: bench/throughput.sh [RECSLICE] [ROUNDS]
+# usage: bench/throughput.sh [RECSLICE] [ROUNDS] [BEFORE]
 #   RECSLICE  the binary (default build/default/recslice)
 #   ROUNDS    alternating rounds per record size (default 7)
+#   BEFORE    another recslice binary, an earlier build, timed in the same
+#             rounds so that a change is judged side by side
 #
 # For each record size, recslice converts a random source of whole records
 # with stderr redirected to a file; dd bs=128K (the user-space copy limit:
@@ -16,6 +18,8 @@ set -eu
 
 tool=$(realpath "${1:-build/default/recslice}")
 rounds=${2:-7}
+before=
+[ -z "${3:-}" ] || before=$(realpath "$3")
 base=/dev/shm
 [ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
 work=$(mktemp -d "$base/recslice-bench.XXXXXX")
@@ -33,14 +37,22 @@ elapsed() {
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 run_tool() { "$tool" src.bin out.unf "$1" 0 >/dev/null 2>err.txt; }
+run_before() { "$before" src.bin before.unf "$1" 0 >/dev/null 2>err.txt; }
 run_dd() { dd if=out.unf of=copy.unf bs=128K status=none; }
 run_cat() { cat out.unf >copy.unf; }
 
 echo "machine: $(nproc) cores, $(awk '/MemTotal/ { printf "%.0f GiB", $2 / 1048576 }' /proc/meminfo), $(uname -sr), files in $base"
-echo "rounds: $rounds, alternating recslice, dd bs=128K, cat"
-echo
-printf '| NumBytes | source | output | recslice s | dd s | cat s | recslice/dd | recslice/cat |\n'
-printf '|---:|---:|---:|---:|---:|---:|---:|---:|\n'
+if [ -n "$before" ]; then
+    echo "rounds: $rounds, alternating recslice, dd bs=128K, cat, and the build before ($before)"
+    echo
+    printf '| NumBytes | source | output | recslice s | dd s | cat s | recslice/dd | recslice/cat | before s | before/dd |\n'
+    printf '|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n'
+else
+    echo "rounds: $rounds, alternating recslice, dd bs=128K, cat"
+    echo
+    printf '| NumBytes | source | output | recslice s | dd s | cat s | recslice/dd | recslice/cat |\n'
+    printf '|---:|---:|---:|---:|---:|---:|---:|---:|\n'
+fi
 for run in 1:20000000 100:300000000 4096:300000000 57000:300000000; do
     size=${run%%:*}
     total=${run#*:}
@@ -51,6 +63,8 @@ for run in 1:20000000 100:300000000 4096:300000000 57000:300000000; do
     : >t_cat
     : >r_dd
     : >r_cat
+    : >t_before
+    : >r_before
     for _ in $(seq "$rounds"); do
         a=$(elapsed run_tool "$size")
         b=$(elapsed run_dd)
@@ -60,13 +74,21 @@ for run in 1:20000000 100:300000000 4096:300000000 57000:300000000; do
         echo "$c" >>t_cat
         awk -v a="$a" -v b="$b" 'BEGIN { print a / b }' >>r_dd
         awk -v a="$a" -v c="$c" 'BEGIN { print a / c }' >>r_cat
+        if [ -n "$before" ]; then
+            d=$(elapsed run_before "$size")
+            echo "$d" >>t_before
+            awk -v d="$d" -v b="$b" 'BEGIN { print d / b }' >>r_before
+        fi
     done
-    printf '| %s | %s MB | %s MB | %.3f | %.3f | %.3f | %.2f | %.2f |\n' "$size" \
+    row=$(printf '| %s | %s MB | %s MB | %.3f | %.3f | %.3f | %.2f | %.2f |' "$size" \
         $((total / 1000000)) $(($(stat -c %s out.unf) / 1000000)) \
         "$(median <t_tool | awk '{ print $1 / 1e9 }')" "$(median <t_dd | awk '{ print $1 / 1e9 }')" \
-        "$(median <t_cat | awk '{ print $1 / 1e9 }')" "$(median <r_dd)" "$(median <r_cat)"
+        "$(median <t_cat | awk '{ print $1 / 1e9 }')" "$(median <r_dd)" "$(median <r_cat)")
+    [ -z "$before" ] ||
+        row+=$(printf ' %.3f | %.2f |' "$(median <t_before | awk '{ print $1 / 1e9 }')" "$(median <r_before)")
+    echo "$row"
 done
-rm -f src.bin out.unf copy.unf err.txt
+rm -f src.bin out.unf before.unf copy.unf err.txt
 
 echo
 if [ -x /usr/bin/time ]; then
