@@ -56,4 +56,26 @@ t same_file_symlink 1 'in.bin out.unf 1 0' 'abc' '' "$(settings 0 1)$same" abc '
 t same_file_symlinked_source 1 'link.bin out.unf 1 0' 'abc' '' \
     "$(settings 0 1)Destination File <out.unf> is the source file.\r\n" abc 'ln -s in.bin link.bin; ln in.bin out.unf'
 
+# --- the destination is where the console text goes: refused, nothing cut
+t dest_is_stdout 1 'in.bin .stdout 3 0' 'abc' '' "$(settings 0 3)Destination File <.stdout> is standard output.\r\n" -
+t dest_is_stderr 1 'in.bin .stderr 3 0' 'abc' '' "$(settings 0 3)Destination File <.stderr> is standard error.\r\n" -
+t dest_is_appended_log 1 'in.bin out.unf 3 0' 'abc' '' \
+    "$(settings 0 3)Destination File <out.unf> is standard output.\r\n" 'a log to keep\n' \
+    'printf "a log to keep\n" >out.unf; wrap=(bash -c "exec \"\$@\" >>out.unf" log)'
+t_posix dest_is_stdout_pipe 1 'in.bin /dev/stdout 3 0' 'abc' '' \
+    "$(settings 0 3)Destination File </dev/stdout> is standard output.\r\n" - \
+    'wrap=(bash -o pipefail -c "\"\$@\" | cat" pipe)'
+t_posix dest_is_dev_stderr 1 'in.bin /dev/stderr 3 0' 'abc' '' \
+    "$(settings 0 3)Destination File </dev/stderr> is standard error.\r\n" -
+# The null device as stdout and destination at once is no conflict.
+t_posix null_device_as_stdout_and_dest 0 'in.bin /dev/null 3 0' 'abc' '' "$(settings 0 3)-\b" - \
+    'wrap=(bash -c "exec \"\$@\" >/dev/null" null)'
+# The UNF on a pipe goes through another descriptor, as the README shows.
+t_posix dest_on_another_descriptor 0 'in.bin /dev/fd/3 3 0' 'abcdef' '3,abc\r\n3,def\r\n\032' \
+    "$(settings 0 3)-\b\\\\\b" - 'wrap=(bash -c "exec \"\$@\" 3>&1 >/dev/null" fd3)'
+
+# --- a closed stdin is a missing source, not an empty one
+t_posix closed_stdin_source 1 '/dev/stdin out.unf 3 0' - '' "$(settings 0 3)Unable to open source file </dev/stdin>.\r\n" - \
+    'wrap=(bash -c "exec \"\$@\" <&-" closer)'
+
 finish

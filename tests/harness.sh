@@ -22,7 +22,9 @@ tool=$(realpath "$1")
 shift
 runner=("$@")
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-work=$(mktemp -d)
+# On disk, not in a tmpfs: a size limit or a signal must be able to cut a
+# write short.
+work=$(mktemp -d -p /var/tmp recslice-tests.XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 passed=0 failed=0 skipped=0
@@ -54,7 +56,8 @@ show_diff() {
 #           .feed, which the tool reads through a pipe as standard input,
 #           or redefine feed, the command that writes that pipe; and it may
 #           set the array wrap, a command that runs the tool (strace, a
-#           shell that sets limits)
+#           shell that sets limits), and after, shell run once the tool
+#           has ended, which may add a failure to the array bad
 # Every case also checks that in.bin is left as it was.
 t() {
     local name=$1 status=$2 args=$3 source=$4 out=$5 err=$6 dest=$7 setup=${8:-}
@@ -64,6 +67,7 @@ t() {
     : >.feed
     feed() { cat .feed; }
     wrap=()
+    after=
     [ -z "$setup" ] || eval "$setup" || { echo "FAIL $name: setup failed"; failed=$((failed + 1)); return; }
     [ ! -f in.bin ] || cp in.bin .source.orig
     local argv
@@ -71,6 +75,7 @@ t() {
     "${wrap[@]}" "${runner[@]}" "$tool" "${argv[@]}" >.stdout 2>.stderr < <(feed)
     local got=$?
     local bad=()
+    [ -z "$after" ] || eval "$after"
     [ "$got" = "$status" ] || bad+=("exit status $got, expected $status")
     expect .want_out "$out" console
     cmp -s .want_out .stdout || bad+=(stdout)
@@ -155,6 +160,13 @@ frames() {
         dd if="$1" iflag=skip_bytes,count_bytes skip=$(($3 + i * $2)) count="$2" status=none
         printf '\r\n'
     done
+}
+
+# unf_of FILE NUMBYTES: all of FILE framed as whole records, then 0x1A;
+# for sources too large for frames.
+unf_of() {
+    perl -e 'binmode STDIN; binmode STDOUT; $/ = \$ARGV[0];
+             while (<STDIN>) { print "$ARGV[0],$_\r\n" } print "\032"' "$2" <"$1"
 }
 
 # Prints the tally; the table's exit status is whether every case passed.

@@ -5,44 +5,14 @@
 
 #include "convert/record_copy.h"
 #include "convert/spinner.h"
+#include "test_files.h"
 
 using recslice::CopyStatus;
+using namespace recslice_test;
 
 namespace {
 
 using namespace std::string_literals;
-
-std::string temp_path(const std::string &name)
-{
-    const testing::TestInfo *info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string id = std::string(info->test_suite_name()) + "_" + info->name();
-    for (char &c : id)
-        if (c == '/')
-            c = '_';
-    return testing::TempDir() + "recslice_" + id + "_" + name;
-}
-
-void write_file(const std::string &path, const std::string &bytes)
-{
-    std::FILE *f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    ASSERT_EQ(std::fclose(f), 0);
-}
-
-std::string read_file(const std::string &path)
-{
-    std::string bytes;
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f)
-        return "<missing>";
-    char block[4096];
-    std::size_t got;
-    while ((got = std::fread(block, 1, sizeof block, f)) > 0)
-        bytes.append(block, got);
-    std::fclose(f);
-    return bytes;
-}
 
 bool ends_with(const std::string &text, const std::string &end)
 {

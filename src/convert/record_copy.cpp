@@ -64,6 +64,17 @@ bool write_held(Output &out)
     return !out.failed;
 }
 
+// Writes the complete frames while a record is part-way filled: its frame
+// so far, partial bytes after them, moves to the front.
+bool write_complete(Output &out, std::size_t partial)
+{
+    const std::size_t written = out.held;
+    const bool ok = write_held(out);
+    if (partial != 0)
+        std::memmove(frames, frames + written, partial);
+    return ok;
+}
+
 // A write that failed may have left part of a frame behind: cut the file
 // back to the last whole frame, so it holds only complete records.
 void drop_partial_frame(std::FILE *dest, std::size_t frame)
@@ -72,6 +83,8 @@ void drop_partial_frame(std::FILE *dest, std::size_t frame)
     if (regular_file_size(dest, size) && size % frame != 0)
         (void)truncate_file(dest, size - size % frame);
 }
+
+} // namespace
 
 const char *message_for(CopyStatus status)
 {
@@ -84,13 +97,13 @@ const char *message_for(CopyStatus status)
         return "Error writing destination file.\r\n";
     case CopyStatus::summary_failed:
         return "Error writing summary.\r\n";
+    case CopyStatus::interrupted:
+        return "Conversion interrupted.\r\n";
     case CopyStatus::completed:
         break;
     }
     return nullptr;
 }
-
-} // namespace
 
 bool print_summary(std::FILE *out, std::uint64_t lines)
 {
@@ -115,10 +128,26 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
     std::uint64_t count = 0;
     Output out = {dest, 0, false};
     CopyStatus status = CopyStatus::completed;
+    const bool waits = may_wait(source);
 
     while (status == CopyStatus::completed) {
+        if (interrupted()) {
+            status = CopyStatus::interrupted;
+            break;
+        }
+        // Before the source keeps the tool waiting, what it has read goes
+        // out: a slow pipe's records reach the file as they arrive.
+        if (waits && !data_ready(source) &&
+            !write_complete(out, filled == 0 ? 0 : shape.prefix_len + filled)) {
+            status = CopyStatus::write_failed;
+            break;
+        }
         spin_flush();
         const std::int64_t got = read_some(source, source_block, ReadSize);
+        if (got < 0 && interrupted()) {
+            status = CopyStatus::interrupted;
+            break;
+        }
         if (got <= 0) {
             if (skip > 0)
                 status = CopyStatus::header_short;

@@ -4,6 +4,7 @@
 
 #include "convert/record_copy.h"
 #include "driver/args.h"
+#include "driver/destination.h"
 #include "platform/platform.h"
 
 using namespace recslice;
@@ -20,6 +21,8 @@ static const char Usage[] =
 int main(int argc, char **argv)
 {
     guard_std_streams();
+    ignore_write_signals();
+    watch_interrupts();
 
     if (argc != 5) {
         std::fputs(Usage, stderr);
@@ -48,21 +51,25 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // Either open may wait (a FIFO waits for its other end) and be interrupted.
     std::FILE *source = std::fopen(Sourcefile, "rb");
+    end_if_interrupted(message_for(CopyStatus::interrupted));
     if (!source) {
-        std::fprintf(stderr, "Unable to open source file <%s>.\r\n", Sourcefile);
+        print_named(stderr, "Unable to open source file <%s>.\r\n", Sourcefile);
         return 1;
     }
-    // Opening the destination truncates it, so it must not be the source.
-    if (same_file(source, Destfile)) {
-        std::fprintf(stderr, "Destination File <%s> is the source file.\r\n", Destfile);
-        return 1;
-    }
-    std::FILE *dest = std::fopen(Destfile, "wb");
-    if (!dest) {
-        std::fprintf(stderr, "Unable to open Destination File <%s>.\r\n", Destfile);
+    // Refused before anything in it is cut: the source, the console's own
+    // files and pipes, a file another run writes.
+    std::FILE *dest = nullptr;
+    const DestOpen verdict = open_destination(Destfile, source, stdout, stderr, &dest);
+    end_if_interrupted(message_for(CopyStatus::interrupted));
+    if (verdict != DestOpen::opened) {
+        print_named(stderr, refusal_for(verdict), Destfile);
         return 1;
     }
 
-    return copy_records(source, dest, NumBytes, HeaderSize) == CopyStatus::completed ? 0 : 1;
+    const CopyStatus status = copy_records(source, dest, NumBytes, HeaderSize);
+    if (status == CopyStatus::interrupted)
+        end_as_interrupted();
+    return status == CopyStatus::completed ? 0 : 1;
 }
