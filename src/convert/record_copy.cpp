@@ -1,5 +1,6 @@
 #include "record_copy.h"
 
+#include <chrono>
 #include <cinttypes>
 #include <cstddef>
 #include <cstring>
@@ -114,7 +115,7 @@ bool print_summary(std::FILE *out, std::uint64_t lines)
 CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumBytes,
                         std::int32_t HeaderSize, Console console)
 {
-    spin_to(console.err);
+    spin_to(console.err, is_console(console.err) ? SpinMode::on_clock : SpinMode::every_step);
 
     FrameShape shape = {{}, 0, static_cast<std::size_t>(NumBytes)};
     shape.prefix_len =
@@ -136,13 +137,17 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
             break;
         }
         // Before the source keeps the tool waiting, what it has read goes
-        // out: a slow pipe's records reach the file as they arrive.
-        if (waits && !data_ready(source) &&
-            !write_complete(out, filled == 0 ? 0 : shape.prefix_len + filled)) {
-            status = CopyStatus::write_failed;
-            break;
+        // out: a slow pipe's records reach the file as they arrive, and the
+        // latest record's glyph is on the screen while the tool waits.
+        if (waits && !data_ready(source)) {
+            if (!write_complete(out, filled == 0 ? 0 : shape.prefix_len + filled)) {
+                status = CopyStatus::write_failed;
+                break;
+            }
+            spin_flush();
+        } else {
+            spin_pace(std::chrono::steady_clock::now());
         }
-        spin_flush();
         const std::int64_t got = read_some(source, source_block, ReadSize);
         if (got < 0 && interrupted()) {
             status = CopyStatus::interrupted;
@@ -223,8 +228,10 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
     spin_flush();
     if (status == CopyStatus::completed && !print_summary(console.out, count))
         status = CopyStatus::summary_failed;
-    if (status != CopyStatus::completed)
+    if (status != CopyStatus::completed) {
         std::fputs(message_for(status), console.err);
+        std::fflush(console.err);
+    }
     return status;
 }
 

@@ -4,7 +4,7 @@
 
 namespace recslice {
 
-SpinState spinner = {nullptr, 0, 0, {}};
+SpinState spinner = {nullptr, SpinMode::every_step, 0, false, {}, 0, {}};
 
 namespace {
 
@@ -26,13 +26,42 @@ struct Pairs {
 };
 constexpr Pairs pairs;
 
+std::FILE *console()
+{
+    return spinner.console ? spinner.console : stderr;
+}
+
+void write_queued()
+{
+    if (spinner.pending == 0)
+        return;
+    // Nothing can be reported about a console that cannot be written.
+    (void)std::fwrite(spinner.queued, 1, spinner.pending, console());
+    (void)std::fflush(console());
+    spinner.pending = 0;
+}
+
+// Draws the glyph of the latest step, the one before the next.
+void draw(std::chrono::steady_clock::time_point now)
+{
+    (void)std::fwrite(pairs.bytes + 2 * ((spinner.step + 3) % 4), 1, 2, console());
+    (void)std::fflush(console());
+    spinner.undrawn = false;
+    spinner.drawn_at = now;
+}
+
 } // namespace
 
 void spin_progress(std::size_t steps)
 {
+    if (spinner.mode == SpinMode::on_clock) {
+        spinner.step = static_cast<std::int8_t>((spinner.step + steps % 4) % 4);
+        spinner.undrawn = spinner.undrawn || steps > 0;
+        return;
+    }
     while (steps > 0) {
         if (spinner.pending == SpinBufferSize)
-            spin_flush();
+            write_queued();
         std::size_t bytes = 2 * steps;
         if (bytes > RunBytes)
             bytes = RunBytes;
@@ -45,19 +74,29 @@ void spin_progress(std::size_t steps)
     }
 }
 
-void spin_flush()
+void spin_pace(std::chrono::steady_clock::time_point now)
 {
-    if (spinner.pending == 0)
-        return;
-    // Nothing can be reported about a console that cannot be written.
-    (void)std::fwrite(spinner.queued, 1, spinner.pending, spinner.console ? spinner.console : stderr);
-    spinner.pending = 0;
+    if (spinner.mode == SpinMode::every_step)
+        write_queued();
+    else if (spinner.undrawn && now - spinner.drawn_at >= SpinInterval)
+        draw(now);
 }
 
-void spin_to(std::FILE *console)
+void spin_flush()
+{
+    if (spinner.mode == SpinMode::every_step)
+        write_queued();
+    else if (spinner.undrawn)
+        draw(std::chrono::steady_clock::now());
+}
+
+void spin_to(std::FILE *to, SpinMode mode)
 {
     spin_flush();
-    spinner.console = console;
+    spinner.console = to;
+    spinner.mode = mode;
+    spinner.undrawn = false;
+    spinner.drawn_at = {};
 }
 
 } // namespace recslice

@@ -27,6 +27,7 @@ void end_if_interrupted(const char *message)
     if (!interrupted())
         return;
     std::fputs(message, stderr);
+    std::fflush(stderr);
     end_as_interrupted();
 }
 

@@ -40,6 +40,7 @@ int main(int argc, char **argv)
     std::fprintf(stderr, "Skipping %d Bytes of Header.\r\n", HeaderSize);
     const std::int32_t NumBytes = to_int32(argv[3]);
     std::fprintf(stderr, "Extracting %d Bytes Per Record.\r\n", NumBytes);
+    std::fflush(stderr);
 
     if (NumBytes > MaxRecordSize) {
         std::fprintf(stderr, "Error: Maximum record size currently %d bytes.\n", MaxRecordSize);

@@ -69,6 +69,8 @@ DestOpen open_destination(const char *path, std::FILE *source, std::FILE *out, s
 // closed, so that no file the tool opens can take its place and receive
 // console text. A closed standard input stays closed: nothing reads it but
 // through a name, and a closed one must not turn into an empty source.
+// On Windows the two get buffers: console text goes out when the tool
+// flushes it, as it does after each text it writes.
 void guard_std_streams();
 
 // A closed pipe or a file-size limit then fails the write that meets it

@@ -218,7 +218,12 @@ DestOpen open_destination(const char *path, std::FILE *source, std::FILE *out, s
 void guard_std_streams()
 {
     // The C runtime keeps descriptors 0 to 2 for the console streams, so a
-    // file the tool opens cannot take their place.
+    // file the tool opens cannot take their place. Unbuffered, it writes
+    // them one character at a time, and a console draws each on its own:
+    // with a buffer, each text goes out whole when it is flushed.
+    static char out[BUFSIZ], err[BUFSIZ];
+    (void)std::setvbuf(stdout, out, _IOFBF, sizeof out);
+    (void)std::setvbuf(stderr, err, _IOFBF, sizeof err);
 }
 
 void ignore_write_signals()
