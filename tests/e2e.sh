@@ -78,4 +78,20 @@ t_posix dest_on_another_descriptor 0 'in.bin /dev/fd/3 3 0' 'abcdef' '3,abc\r\n3
 t_posix closed_stdin_source 1 '/dev/stdin out.unf 3 0' - '' "$(settings 0 3)Unable to open source file </dev/stdin>.\r\n" - \
     'wrap=(bash -c "exec \"\$@\" <&-" closer)'
 
+# --- names outside ASCII: bytes on POSIX; on Windows UTF-8, which the
+# manifest makes the process's code page. Accents, CJK and an emoji, which
+# is a surrogate pair in UTF-16.
+src_u='données-日本-😀.bin' dst_u='sortie-日本-😀.unf' link_u='lien-日本-😀.unf'
+# unicode_source: in.bin under the name $src_u, which the case checks is unchanged.
+unicode_source() {
+    cp in.bin "$src_u"
+    after='cmp -s in.bin "$src_u" || bad+=("$src_u changed")'
+}
+t unicode_names 0 "$src_u $dst_u 3 0" 'abcdef' "$(lines 2)" "$(settings 0 3)-\b\\\\\b" '3,abc\r\n3,def\r\n\032' \
+    'unicode_source; after+="; mv \"\$dst_u\" out.unf"'
+t unicode_missing_source 1 'manquant-日本.bin out.unf 3 0' - '' \
+    "$(settings 0 3)Unable to open source file <manquant-日本.bin>.\r\n" -
+t unicode_hard_link 1 "$src_u $link_u 1 0" 'abc' '' "$(settings 0 1)Destination File <$link_u> is the source file.\r\n" - \
+    'unicode_source; ln "$src_u" "$link_u"'
+
 finish

@@ -4,7 +4,9 @@
 #   the settings lines; at the end the summary lands over the last glyph;
 # - a fast conversion ends with the summary over the mark;
 # - what reaches the terminal stays small: far fewer than the two bytes per
-#   record a redirected stderr gets.
+#   record a redirected stderr gets;
+# - a file name outside ASCII reads right in a message (a Windows build
+#   writes it to the console as UTF-16).
 # usage: terminal.sh TOOL [RUNNER...]   (exit 77: skipped, tmux is missing)
 #   RUNNER, if given, runs the tool (wine, whose console then stands in for
 #   a Windows console); the trickle needs a POSIX pipe name and is skipped.
@@ -33,14 +35,16 @@ in_pane() {
     tmux kill-session -t "$session" 2>/dev/null
     rm -f status
     printf '%s\necho "exit $?" >status\nsleep 60\n' "$1" >pane.sh
-    tmux -f /dev/null new-session -d -s "$session" -x 80 -y 12 "bash pane.sh"
+    # A UTF-8 terminal, as wine's console needs to show any name.
+    tmux -u -f /dev/null new-session -d -s "$session" -x 80 -y 12 "LC_ALL=C.UTF-8 bash pane.sh"
 }
+# wait_status [STATUS]: waits for the pane's run to end with STATUS (0).
 wait_status() {
     for _ in $(seq 200); do
         [ -e status ] && break
         sleep 0.1
     done
-    [ "$(cat status 2>/dev/null)" = "exit 0" ] || fail "the run did not end with status 0"
+    [ "$(cat status 2>/dev/null)" = "exit ${1:-0}" ] || fail "the run did not end with status ${1:-0}"
     sleep 0.2
 }
 run="${runner[*]} \"$tool\""
@@ -69,6 +73,11 @@ if [ ${#runner[@]} = 0 ]; then
 else
     echo "skipped: the trickle, which needs a POSIX pipe name"
 fi
+
+in_pane "$run manquant-日本.bin out.unf 3 0"
+wait_status 1
+[ "$(pane | sed -n 3p)" = "Unable to open source file <manquant-日本.bin>." ] || fail "the name in the message"
+echo "passed: a name outside ASCII reads right in a message"
 
 # A million one-byte records as fast as the tool goes.
 head -c 1000000 /dev/zero >src.bin
