@@ -16,14 +16,10 @@ rounds=${2:-5}
 exe=${3:-build/windows/recslice.exe}
 [ ! -e "$exe" ] || exe=$(realpath "$exe")
 command -v tmux >/dev/null || { echo "tmux is missing"; exit 1; }
-base=/dev/shm
-[ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
-work=$(mktemp -d "$base/recslice-console.XXXXXX")
+source "$(dirname "$0")/common.sh"
 session=recslice-console-$$
+work_in console
 trap 'tmux kill-session -t "$session" 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # in_pane LABEL NUMBYTES COMMAND...: runs COMMAND (the tool, src.bin to
 # out.unf) in a fresh pane, alternating stderr on the pane and stderr to a
@@ -35,6 +31,9 @@ in_pane() {
     {
         echo 'now() { date +%s%N; }'
         printf 'run() { %s src.bin out.unf %s 0; }\n' "$*" "$size"
+        # Once untimed, so that neither side pays for a cold start (wine's
+        # server, the page cache).
+        echo 'run 2>/dev/null'
         echo "for r in \$(seq $rounds); do"
         echo '    a=$(now); run; b=$(now); run 2>err.txt; c=$(now)'
         echo '    echo "$((b - a)) $((c - b))" >>times'

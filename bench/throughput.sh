@@ -20,22 +20,8 @@ tool=$(realpath "${1:-build/default/recslice}")
 rounds=${2:-7}
 before=
 [ -z "${3:-}" ] || before=$(realpath "$3")
-base=/dev/shm
-[ -d "$base" ] && [ -w "$base" ] || base=${TMPDIR:-/tmp}
-work=$(mktemp -d "$base/recslice-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-
-now() { date +%s%N; }
-# elapsed COMMAND...: runs it and prints the wall time in nanoseconds.
-elapsed() {
-    local start end
-    start=$(now)
-    "$@"
-    end=$(now)
-    echo $((end - start))
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source "$(dirname "$0")/common.sh"
+work_in bench
 run_tool() { "$tool" src.bin out.unf "$1" 0 >/dev/null 2>err.txt; }
 run_before() { "$before" src.bin before.unf "$1" 0 >/dev/null 2>err.txt; }
 run_dd() { dd if=out.unf of=copy.unf bs=128K status=none; }
