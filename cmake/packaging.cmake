@@ -11,7 +11,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
     "length in decimal, a comma, the raw bytes and CR LF, ending the file"
     "with one 0x1A byte. It reports its settings, turns a spinner while it"
     "copies and prints a one-line summary. Every failure is one message and"
-    "exit status 1, and a failed run leaves only whole records behind.")
+    "exit status 1, and a failed run leaves only whole records behind."
+    "."
+    "unfcheck reads a UNF file back: it proves the file whole, or names the"
+    "byte where it breaks, and writes the records' bytes out again.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY recslice)
 set(CPACK_STRIP_FILES ON)
 if(WIN32)

@@ -13,11 +13,8 @@ namespace {
 
 // One read asks for this much of the source.
 constexpr std::size_t ReadSize = 128 * 1024;
-// The longest frame: "57000,", the record, CR LF.
-constexpr std::size_t MaxFrameSize = 6 + static_cast<std::size_t>(MaxRecordSize) + 2;
 // Complete frames are written once this much has gathered.
 constexpr std::size_t WriteSize = 256 * 1024;
-constexpr unsigned char EndOfFileMark = 0x1A;
 
 // Frames are put together with fixed-size moves that may run up to
 // Slack bytes past what they mean to copy; both buffers leave room for it.
@@ -46,7 +43,7 @@ inline void put_frame(unsigned char *at, const FrameShape &shape, const unsigned
         std::memcpy(at, record, Slack);
     else
         std::memcpy(at, record, shape.record);
-    std::memcpy(at + shape.record, "\r\n", 2);
+    std::memcpy(at + shape.record, UnfLineEnd, sizeof UnfLineEnd);
 }
 
 // The destination's side of the copy: frames[0, held) are complete frames
@@ -118,10 +115,9 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
     spin_to(console.err, is_console(console.err) ? SpinMode::on_clock : SpinMode::every_step);
 
     FrameShape shape = {{}, 0, static_cast<std::size_t>(NumBytes)};
-    shape.prefix_len =
-        static_cast<std::size_t>(std::snprintf(shape.prefix, sizeof shape.prefix, "%d,", NumBytes));
+    shape.prefix_len = put_prefix(shape.prefix, shape.record);
     const std::size_t record = shape.record;
-    const std::size_t frame = shape.prefix_len + record + 2;
+    const std::size_t frame = shape.prefix_len + record + sizeof UnfLineEnd;
 
     // The header may be far longer than a block, so it is dropped as it streams by.
     std::uint64_t skip = HeaderSize > 0 ? static_cast<std::uint64_t>(HeaderSize) : 0;
@@ -202,7 +198,7 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
             p += take;
             filled += take;
             if (filled == record) {
-                std::memcpy(frames + out.held + shape.prefix_len + record, "\r\n", 2);
+                std::memcpy(frames + out.held + shape.prefix_len + record, UnfLineEnd, sizeof UnfLineEnd);
                 out.held += frame;
                 ++count;
                 filled = 0;
@@ -213,7 +209,7 @@ CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumByte
     if (status == CopyStatus::completed) {
         if (out.held + 1 > FramesSize)
             (void)write_held(out);
-        frames[out.held++] = EndOfFileMark;
+        frames[out.held++] = UnfEndMark;
     }
     // Whatever happened, the complete frames gathered so far belong in the file.
     if (!write_held(out) && status == CopyStatus::completed)

@@ -4,10 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace recslice {
+#include "unf.h"
 
-// The largest record the tool converts.
-constexpr std::int32_t MaxRecordSize = 57000;
+namespace recslice {
 
 enum class CopyStatus {
     completed,      // every record written, 0x1A ended the file, summary printed

@@ -5,7 +5,10 @@
 //   order, are the source after the header;
 // - 0x1A ends it if and only if the run completed;
 // - the summary's count is the number of frames;
-// - a failed run leaves only complete frames, all the records it read.
+// - a failed run leaves only complete frames, all the records it read;
+// - the reader takes the destination back apart: a completed run is a whole
+//   file that gives back the records, a failed one breaks where it ends,
+//   after the same records.
 // Input: byte 0 picks NumBytes (below 128: 1 to 16; else with byte 1, up to
 // the limit), byte 2 is HeaderSize as a signed byte, byte 3 is 0 for a
 // source that ends cleanly or 1 + the offset where it fails; the rest is
@@ -13,53 +16,17 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <sys/types.h>
 
 #include "convert/record_copy.h"
 #include "convert/spinner.h"
+#include "convert/unf_reader.h"
+#include "streams.h"
 
 using recslice::CopyStatus;
+using recslice::ReadStatus;
 
 namespace {
-
-#define CHECK(cond)                                                                  \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            std::fprintf(stderr, "invariant broken: %s (line %d)\n", #cond, __LINE__); \
-            std::abort();                                                            \
-        }                                                                            \
-    } while (0)
-
-// A source that hands out its bytes and then ends, or fails at fail_at.
-struct Source {
-    const std::uint8_t *data;
-    std::size_t size, pos, fail_at;
-    bool fails;
-};
-
-ssize_t source_read(void *cookie, char *buffer, std::size_t size)
-{
-    Source &s = *static_cast<Source *>(cookie);
-    const std::size_t end = s.fails ? s.fail_at : s.size;
-    if (s.pos >= end)
-        return s.fails ? -1 : 0;
-    std::size_t n = end - s.pos < size ? end - s.pos : size;
-    std::memcpy(buffer, s.data + s.pos, n);
-    s.pos += n;
-    return static_cast<ssize_t>(n);
-}
-
-// A memory stream that hands its bytes over once closed.
-struct Sink {
-    char *bytes = nullptr;
-    std::size_t size = 0;
-    std::FILE *stream = open_memstream(&bytes, &size);
-    std::string taken() const { return std::string(bytes ? bytes : "", size); }
-    ~Sink() { std::free(bytes); }
-};
 
 std::string glyph_pairs(std::size_t n)
 {
@@ -84,8 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (source.fails)
         source.fail_at = static_cast<std::size_t>(data[3] - 1) < source.size ? data[3] - 1u : source.size;
 
-    cookie_io_functions_t io = {source_read, nullptr, nullptr, nullptr};
-    std::FILE *in = fopencookie(&source, "rb", io);
+    std::FILE *in = open_source(source);
     Sink dest, out, err;
     CHECK(in && dest.stream && out.stream && err.stream);
     recslice::spinner.step = 0;
@@ -120,6 +86,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         CHECK(unf.compare(at, 2, "\r\n") == 0);
         at += 2;
         ++frames;
+    }
+
+    // The reader agrees.
+    Source back = {reinterpret_cast<const std::uint8_t *>(unf.data()), unf.size(), 0, 0, false};
+    Sink read_back;
+    const recslice::UnfReport report = recslice::read_unf(open_source(back), read_back.stream);
+    CHECK(report.records == frames);
+    CHECK(read_back.taken() == payloads);
+    if (marked) {
+        CHECK(report.status == ReadStatus::well_formed);
+    } else {
+        CHECK(report.status == ReadStatus::malformed);
+        CHECK(report.offset == unf.size());
+        CHECK(report.expected == recslice::Expected::length_or_end_mark);
     }
 
     // What the run must have done with the bytes it was given.
