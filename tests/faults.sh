@@ -29,26 +29,14 @@ delay_open() {
 # its default, which would kill a tool that did not ignore it.
 limit_size() { wrap=(bash -c "trap - XFSZ; ulimit -f $1; exec \"\$@\"" limit); }
 
-# wait_for COMMAND...: polls COMMAND for up to ten seconds.
-wait_for() {
-    local i
-    for ((i = 0; i < 200; i++)); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    echo "    gave up waiting for: $*"
-    return 1
-}
 drawn() { [ "$(tr -cd '\b' <.stderr | wc -c)" -ge "$1" ]; }
 
 # interrupt_after N SIGNAL: the pipe delivers N 4-byte records and half of
 # one more; once the tool has drawn a glyph for each, it gets SIGNAL while
-# it waits for the rest. Interrupts are set to their defaults first, as an
-# interactive shell would leave them, and the tool writes its pid to .pid.
+# it waits for the rest.
 interrupt_after() {
     count=$1 signal=$2
-    wrap=(perl -e '$SIG{$_} = "DEFAULT" for qw(INT TERM HUP);
-                   open my $f, ">", ".pid" or die; print $f $$; close $f; exec @ARGV')
+    with_default_interrupts
     feed() {
         local i
         for ((i = 0; i < count; i++)); do

@@ -162,6 +162,26 @@ frames() {
     done
 }
 
+# wait_for COMMAND...: polls COMMAND for up to ten seconds.
+wait_for() {
+    local i
+    for ((i = 0; i < 200; i++)); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    echo "    gave up waiting for: $*"
+    return 1
+}
+
+# with_default_interrupts: the tool runs with SIGINT, SIGTERM and SIGHUP at
+# their defaults, as an interactive shell leaves them (a script's
+# background jobs ignore SIGINT), and writes its pid to .pid for a case to
+# signal it.
+with_default_interrupts() {
+    wrap=(perl -e '$SIG{$_} = "DEFAULT" for qw(INT TERM HUP);
+                   open my $f, ">", ".pid" or die; print $f $$; close $f; exec @ARGV')
+}
+
 # unf_of FILE NUMBYTES: all of FILE framed as whole records, then 0x1A;
 # for sources too large for frames.
 unf_of() {

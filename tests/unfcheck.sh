@@ -63,4 +63,10 @@ t_posix dest_is_dev_full 1 'in.bin /dev/full' "$example" '' 'Error writing desti
 t_posix summary_cannot_be_written 1 'in.bin out.unf' "$example" '' 'Error writing summary.\r\n' 'abcdef' \
     'wrap=(bash -c "exec \"\$@\" >/dev/full" full)'
 
+# --- an interrupt: the whole records read so far are out before the wait,
+# the half one is not, and the tool dies of the signal
+t_posix interrupted_while_waiting 143 '/dev/stdin out.unf' - '' 'Check interrupted.\r\n' 'abc' \
+    'with_default_interrupts
+     feed() { printf "3,abc\r\n3,d"; wait_for test -s out.unf && kill -s TERM "$(cat .pid)"; sleep 1; printf "ef\r\n\032"; }'
+
 finish
