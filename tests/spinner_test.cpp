@@ -18,16 +18,16 @@ namespace {
 
 const std::chrono::steady_clock::time_point T0{std::chrono::hours(1)};
 
-// Runs steps against a console that is a file, from the first glyph, and
-// returns what reached it.
+// Runs steps against a console that is a file, from the first glyph and
+// one interval before T0, and returns what reached it.
 template <typename Steps>
-std::string drawn(SpinMode mode, Steps steps)
+std::string drawn(SpinMode mode, Steps steps, std::chrono::steady_clock::time_point start = T0 - SpinInterval)
 {
     const std::string path = temp_path("console");
     std::FILE *console = std::fopen(path.c_str(), "wb");
     EXPECT_NE(console, nullptr);
     spinner.step = 0;
-    spin_to(console, mode);
+    spin_to(console, mode, start);
     steps();
     spin_to(stderr);
     std::fclose(console);
@@ -72,6 +72,21 @@ TEST(Spinner, OnAClockAWaitOrAMessageShowsTheLatestGlyphAtOnce)
                   spin_flush();
               }),
               "-\b|\b/\b");
+}
+
+TEST(Spinner, ARunShorterThanAnIntervalDrawsOnlyItsLastGlyph)
+{
+    EXPECT_EQ(drawn(
+                  SpinMode::on_clock,
+                  [] {
+                      spin_progress(131072);
+                      spin_pace(T0 + milliseconds(2));
+                      spin_progress(3);
+                      spin_pace(T0 + milliseconds(4));
+                      spin_flush(); // the summary comes next
+                  },
+                  T0),
+              "|\b");
 }
 
 TEST(Spinner, NoRecordsDrawNothing)

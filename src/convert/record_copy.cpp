@@ -112,7 +112,8 @@ bool print_summary(std::FILE *out, std::uint64_t lines)
 CopyStatus copy_records(std::FILE *source, std::FILE *dest, std::int32_t NumBytes,
                         std::int32_t HeaderSize, Console console)
 {
-    spin_to(console.err, is_console(console.err) ? SpinMode::on_clock : SpinMode::every_step);
+    spin_to(console.err, is_console(console.err) ? SpinMode::on_clock : SpinMode::every_step,
+            std::chrono::steady_clock::now());
 
     FrameShape shape = {{}, 0, static_cast<std::size_t>(NumBytes)};
     shape.prefix_len = put_prefix(shape.prefix, shape.record);

@@ -90,13 +90,13 @@ void spin_flush()
         draw(std::chrono::steady_clock::now());
 }
 
-void spin_to(std::FILE *to, SpinMode mode)
+void spin_to(std::FILE *to, SpinMode mode, std::chrono::steady_clock::time_point start)
 {
     spin_flush();
     spinner.console = to;
     spinner.mode = mode;
     spinner.undrawn = false;
-    spinner.drawn_at = {};
+    spinner.drawn_at = start;
 }
 
 } // namespace recslice

@@ -48,8 +48,11 @@ void spin_pace(std::chrono::steady_clock::time_point now);
 // mark owes goes out, so the latest record's glyph is on the screen.
 void spin_flush();
 
-// Sends later steps to console, drawn as mode says.
-void spin_to(std::FILE *console, SpinMode mode = SpinMode::every_step);
+// Sends later steps to console, drawn as mode says, from start on: on a
+// clock the first draw comes no sooner than an interval after it, so a
+// run too short to see draws only its last glyph.
+void spin_to(std::FILE *console, SpinMode mode = SpinMode::every_step,
+             std::chrono::steady_clock::time_point start = {});
 
 } // namespace recslice
 
