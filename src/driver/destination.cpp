@@ -1,8 +1,10 @@
 #include "destination.h"
 
-#include <cstdio>
+#include "platform/platform.h"
 
 namespace recslice {
+
+namespace {
 
 const char *refusal_for(DestOpen verdict)
 {
@@ -22,6 +24,8 @@ const char *refusal_for(DestOpen verdict)
     return "Unable to open Destination File <%s>.\r\n";
 }
 
+} // namespace
+
 void end_if_interrupted(const char *message)
 {
     if (!interrupted())
@@ -29,6 +33,19 @@ void end_if_interrupted(const char *message)
     std::fputs(message, stderr);
     std::fflush(stderr);
     end_as_interrupted();
+}
+
+std::FILE *open_checked_destination(const char *Destfile, std::FILE *source,
+                                    const char *interrupted_message)
+{
+    std::FILE *dest = nullptr;
+    const DestOpen verdict = open_destination(Destfile, source, stdout, stderr, &dest);
+    // The open may wait (a FIFO waits for its reader) and be interrupted.
+    end_if_interrupted(interrupted_message);
+    if (verdict == DestOpen::opened)
+        return dest;
+    print_named(stderr, refusal_for(verdict), Destfile);
+    return nullptr;
 }
 
 } // namespace recslice

@@ -52,22 +52,16 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // Either open may wait (a FIFO waits for its other end) and be interrupted.
+    // The open may wait (a FIFO waits for its writer) and be interrupted.
     std::FILE *source = std::fopen(Sourcefile, "rb");
     end_if_interrupted(message_for(CopyStatus::interrupted));
     if (!source) {
         print_named(stderr, "Unable to open source file <%s>.\r\n", Sourcefile);
         return 1;
     }
-    // Refused before anything in it is cut: the source, the console's own
-    // files and pipes, a file another run writes.
-    std::FILE *dest = nullptr;
-    const DestOpen verdict = open_destination(Destfile, source, stdout, stderr, &dest);
-    end_if_interrupted(message_for(CopyStatus::interrupted));
-    if (verdict != DestOpen::opened) {
-        print_named(stderr, refusal_for(verdict), Destfile);
+    std::FILE *dest = open_checked_destination(Destfile, source, message_for(CopyStatus::interrupted));
+    if (!dest)
         return 1;
-    }
 
     const CopyStatus status = copy_records(source, dest, NumBytes, HeaderSize);
     if (status == CopyStatus::interrupted)

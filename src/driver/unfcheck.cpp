@@ -73,14 +73,8 @@ int main(int argc, char **argv)
     }
     // The same refusals as recslice's, the UNF file in the source's place.
     std::FILE *dest = nullptr;
-    if (Destfile) {
-        const DestOpen verdict = open_destination(Destfile, unf, stdout, stderr, &dest);
-        end_if_interrupted(Interrupted);
-        if (verdict != DestOpen::opened) {
-            print_named(stderr, refusal_for(verdict), Destfile);
-            return 1;
-        }
-    }
+    if (Destfile && !(dest = open_checked_destination(Destfile, unf, Interrupted)))
+        return 1;
 
     const UnfReport report = read_unf(unf, dest);
     switch (report.status) {
