@@ -91,9 +91,10 @@ bool interrupted();
 [[noreturn]] void end_as_interrupted();
 
 // Writes format, with name in place of its one %s, to a console stream.
-// Names are bytes on POSIX; on Windows they are UTF-8, and where the stream
-// is a console the text goes out as UTF-16 so the console shows the name
-// whatever its code page.
+// Names are bytes on POSIX. On Windows they come in the process's code page
+// (UTF-8 where the manifest takes effect), and where the stream is a
+// console the text goes out as UTF-16, so the console shows the name
+// whatever its own code page.
 void print_named(std::FILE *stream, const char *format, const char *name);
 
 // --- what each system provides to the shared code above
