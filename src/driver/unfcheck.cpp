@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "convert/record_copy.h"
 #include "convert/unf_reader.h"
 #include "driver/destination.h"
 #include "platform/platform.h"
@@ -77,11 +78,12 @@ int main(int argc, char **argv)
         return 1;
 
     const UnfReport report = read_unf(unf, dest);
+    // Its writes fail as recslice's do, in the same words.
     switch (report.status) {
     case ReadStatus::well_formed:
         if (print_summary(report))
             return 0;
-        std::fputs("Error writing summary.\r\n", stderr);
+        std::fputs(message_for(CopyStatus::summary_failed), stderr);
         return 1;
     case ReadStatus::malformed:
         report_break(UNFfile, report);
@@ -90,7 +92,7 @@ int main(int argc, char **argv)
         print_named(stderr, "Error reading UNF file <%s>.\r\n", UNFfile);
         return 1;
     case ReadStatus::write_failed:
-        std::fputs("Error writing destination file.\r\n", stderr);
+        std::fputs(message_for(CopyStatus::write_failed), stderr);
         return 1;
     case ReadStatus::interrupted:
         std::fputs(Interrupted, stderr);
